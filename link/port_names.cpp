@@ -1,0 +1,31 @@
+#include "port_names.h"
+
+namespace keyloom {
+
+std::string PortItemText(int portNumber) {
+    return "COM" + std::to_string(portNumber);
+}
+
+int PortNumberForIndex(int index) {
+    return index >= 0 && index < kPortCount ? index + 1 : 0;
+}
+
+std::string PortPath(int portNumber) {
+    return "\\\\.\\COM" + std::to_string(portNumber);
+}
+
+std::string DefaultDevice(int portNumber) {
+    if (portNumber < 1 || portNumber > kPortCount)
+        return {};
+#ifdef _WIN32
+    return PortPath(portNumber);
+#else
+    // The four legacy UARTs a PC can have come first; USB adapters, which is what
+    // most installers carry, take the rest in the order the kernel numbers them.
+    if (portNumber <= 4)
+        return "/dev/ttyS" + std::to_string(portNumber - 1);
+    return "/dev/ttyUSB" + std::to_string(portNumber - 5);
+#endif
+}
+
+} // namespace keyloom
