@@ -48,7 +48,8 @@ QPushButton* MakeSpeedButton(QWidget* parent, const char* name, const QString& c
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent) {
+TForm1::TForm1(UserMessage userMessage, QWidget* parent)
+    : QWidget(parent), m_userMessage(std::move(userMessage)) {
     setObjectName(QStringLiteral("Form1"));
     BuildFrame();
     BuildTransferPanel();

@@ -28,13 +28,13 @@ class TForm2;
 class TForm1 : public QWidget {
     Q_OBJECT
 public:
-    explicit TForm1(QWidget* parent = nullptr);
-    ~TForm1() override;
-
     // How the window tells the user something that needs reading (a setting
-    // that could not be stored, a file that could not be read). Tests replace it.
+    // that could not be stored, a file that could not be read). Empty: a message
+    // box. Tests pass their own.
     using UserMessage = std::function<void(const QString& title, const QString& text)>;
-    void setUserMessageHook(UserMessage hook) { m_userMessage = std::move(hook); }
+
+    explicit TForm1(UserMessage userMessage = {}, QWidget* parent = nullptr);
+    ~TForm1() override;
 
     // --- image and views ---------------------------------------------------
     SpdImage& image() { return m_image; }
