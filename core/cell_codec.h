@@ -17,7 +17,7 @@ std::optional<std::uint8_t> HexToByte(std::string_view text);
 
 // Shown in an ASCII cell for a byte that has no character of its own
 // (control bytes, 0x7F, and 0x80..0xFF, which are lone Big5 lead bytes or unused).
-inline constexpr std::string_view kAsciiStandIn = "\u00B7";
+inline constexpr std::string_view kAsciiStandIn = "\u25A1";
 
 // ASCII display as UTF-8: 0 is the empty text, 0x20..0x7E the character itself,
 // every other byte the stand-in.

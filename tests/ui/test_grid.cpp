@@ -266,9 +266,9 @@ void GridTest::asciiViewingLeavesTheBytesAlone() {
     image[3] = 0x41;
     form().SpeedButtonACSIIClick();
     QCOMPARE(cell(0)->text(), QStringLiteral("."));
-    QCOMPARE(cell(1)->text(), QStringLiteral("\u00B7")); // a visible stand-in
+    QCOMPARE(cell(1)->text(), QStringLiteral("\u25A1")); // a visible stand-in
     QCOMPARE(cell(1)->toolTip(), QStringLiteral("0x01"));
-    QCOMPARE(cell(2)->text(), QStringLiteral("\u00B7"));
+    QCOMPARE(cell(2)->text(), QStringLiteral("\u25A1"));
     QCOMPARE(cell(3)->text(), QStringLiteral("A"));
     QCOMPARE(cell(4)->text(), QString()); // byte 0
     m_window->hoverMargin();
