@@ -45,6 +45,15 @@ public:
     void ImageToViews();
     void ViewsToImage();
 
+    // Where the file dialogs come from: the toolkit's, unless a test answers them.
+    // Each returns the chosen path, or an empty text when the user cancelled.
+    struct FileDialogs {
+        std::function<QString()> open;
+        std::function<QString()> save;
+    };
+    void setFileDialogs(FileDialogs dialogs) { m_fileDialogs = std::move(dialogs); }
+    TForm2* form2() const { return m_form2; }
+
     // --- handlers ----------------------------------------------------------
     void FormCreate();
     void ComboBox1Change();
@@ -53,6 +62,8 @@ public:
     void SpeedButtonHEXClick();
     void SpeedButtonACSIIClick();
     void FormMouseMove();
+    void SpeedButtonOpenClick();
+    void SpeedButtonSaveClick();
 
     // --- pages ---------------------------------------------------------------
     void ShowPage();
@@ -85,6 +96,9 @@ private:
     void PlacePagePanels();
 
     void FormClose();
+    void OverwriteStep();
+    QString AskOpenPath();
+    QString AskSavePath();
     QString DeviceForPort(int portNumber) const;
     void TellUser(const QString& title, const QString& text);
 
@@ -106,6 +120,9 @@ private:
     bool m_settingsProblemTold = false;
     bool m_inFormCreate = false;
     UserMessage m_userMessage;
+    FileDialogs m_fileDialogs;
+    QString m_savePath;   // the path the save dialog gave, for the overwrite
+    QString m_lastFolder; // where the file dialogs open next
 
     // Controls that the logic reads or writes (all carry their objectName).
     QLabel* m_label18 = nullptr;

@@ -60,12 +60,16 @@ void TForm1::BuildPagePanels() {
 
     // File and display-mode tools.
     QWidget* p5 = m_panel5;
-    MakePictureButton(p5, "SpeedButtonOpen", {208, 24, 50, 60},
-                      DrawToolButtonPicture(ButtonPicture::OpenFolder, QStringLiteral("開檔")),
-                      tr("Open an .SPD file"));
-    MakePictureButton(p5, "SpeedButtonSave", {260, 24, 50, 60},
-                      DrawToolButtonPicture(ButtonPicture::Diskette, QStringLiteral("存檔")),
-                      tr("Save the image to a file"));
+    auto* open = MakePictureButton(
+        p5, "SpeedButtonOpen", {208, 24, 50, 60},
+        DrawToolButtonPicture(ButtonPicture::OpenFolder, QStringLiteral("開檔")),
+        tr("Open an .SPD file"));
+    auto* save = MakePictureButton(
+        p5, "SpeedButtonSave", {260, 24, 50, 60},
+        DrawToolButtonPicture(ButtonPicture::Diskette, QStringLiteral("存檔")),
+        tr("Save the image to a file"));
+    connect(open, &QToolButton::clicked, this, [this] { SpeedButtonOpenClick(); });
+    connect(save, &QToolButton::clicked, this, [this] { SpeedButtonSaveClick(); });
     auto* hex = MakePictureButton(p5, "SpeedButtonHEX", {312, 24, 50, 60},
                                   DrawToolButtonPicture(ButtonPicture::Sheet, QStringLiteral("HEX")),
                                   tr("Show the bytes in hex"));
