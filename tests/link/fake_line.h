@@ -82,8 +82,8 @@ public:
     Result<std::size_t> read(std::uint8_t* buf, std::size_t n) override {
         if (lost())
             return kLost;
-        ++m_reads;
         const std::int64_t start = m_clock.nowUs();
+        m_readStarts.push_back(start);
         std::int64_t end = start + kReadTimeoutMs * 1000;
         if (n > 0 && m_in.size() >= n)
             end = std::min(end, std::max(start, m_in[n - 1].timeUs));
@@ -104,7 +104,7 @@ public:
     const std::vector<std::int64_t>& purges() const { return m_purges; }
     std::size_t discarded() const { return m_discarded; }
     std::size_t unread() const { return m_in.size(); }
-    int reads() const { return m_reads; }
+    const std::vector<std::int64_t>& readStarts() const { return m_readStarts; }
 
     static inline const Error kLost{EIO, "the device is gone"};
 
@@ -117,7 +117,7 @@ private:
     std::int64_t m_lostAt = -1;
     std::int64_t m_writeCostUs = 0;
     int m_writes = 0;
-    int m_reads = 0;
+    std::vector<std::int64_t> m_readStarts;
     std::vector<Stamped> m_written;
     std::vector<std::int64_t> m_purges;
     std::size_t m_discarded = 0;

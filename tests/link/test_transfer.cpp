@@ -65,6 +65,8 @@ TEST_CASE(write_sends_every_byte_with_the_protocol_pauses) {
         }
         CHECK(line.written() == expected);
         CHECK(line.purges() == (std::vector<std::int64_t>{0, dataStart}));
+        // One handshake read, after the pause; nothing is read after it.
+        CHECK(line.readStarts() == std::vector<std::int64_t>{frameTime + 100 * kMs});
 
         CHECK(outcome.ok);
         CHECK_EQ(outcome.handshakeCount, 1);
@@ -201,6 +203,7 @@ TEST_CASE(read_sends_a_paced_command_and_takes_a_prompt_answer) {
         command.push_back({i * 10 * kMs, static_cast<std::uint8_t>(i == 0 ? 0xFE : 0x00)});
     CHECK(line.written() == command);
     CHECK(line.purges() == std::vector<std::int64_t>{0});
+    CHECK_EQ(line.readStarts().front(), 170 * kMs); // the last byte has its pause too
 
     CHECK(outcome.complete);
     CHECK_EQ(outcome.count, 512);
