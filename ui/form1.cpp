@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 
 #include "ui/cell_edit.h"
@@ -61,7 +62,13 @@ TForm1::TForm1(UserMessage userMessage, QWidget* parent)
     m_form2 = new TForm2(this);
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    // The worker goes before the port and the image it uses.
+    if (m_transferThread) {
+        m_transferThread->quit();
+        m_transferThread->wait();
+    }
+}
 
 void TForm1::BuildFrame() {
     setWindowTitle(QStringLiteral("Keyloom"));
@@ -122,6 +129,8 @@ void TForm1::BuildTransferPanel() {
                                      {8, 352, 164, 73}, Qt::black);
     m_speedButton3 =
         MakeSpeedButton(m_panel2, "SpeedButton3", QStringLiteral("離開"), {8, 424, 164, 65}, Qt::red);
+    connect(m_speedButton1, &QPushButton::clicked, this, [this] { SpeedButton1Click(); });
+    connect(m_speedButton2, &QPushButton::clicked, this, [this] { SpeedButton2Click(); });
     connect(m_speedButton3, &QPushButton::clicked, this, [this] { SpeedButton3Click(); });
 }
 
@@ -183,6 +192,12 @@ void TForm1::SpeedButton3Click() {
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
+    if (m_transferRunning) {
+        // A transfer is never cut off half way: the window closes when it ends.
+        m_closeAfterTransfer = true;
+        event->ignore();
+        return;
+    }
     FormClose();
     event->accept();
 }

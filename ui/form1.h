@@ -16,6 +16,8 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+class QThread;
+class QToolButton;
 
 namespace keyloom {
 
@@ -64,6 +66,11 @@ public:
     void FormMouseMove();
     void SpeedButtonOpenClick();
     void SpeedButtonSaveClick();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+
+    // --- transfers -----------------------------------------------------------
+    bool transferRunning() const { return m_transferRunning; }
 
     // --- pages ---------------------------------------------------------------
     void ShowPage();
@@ -96,6 +103,10 @@ private:
     void PlacePagePanels();
 
     void FormClose();
+    // Transfers run on m_transferThread; these run on the GUI thread.
+    void StartTransfer(std::function<void()> work);
+    void TransferEnded();
+    void ShowProgress(int position);
     void OverwriteStep();
     QString AskOpenPath();
     QString AskSavePath();
@@ -117,6 +128,10 @@ private:
     bool m_portOpened = false;
 
     bool m_closed = false;
+    bool m_transferRunning = false;
+    bool m_closeAfterTransfer = false;
+    QThread* m_transferThread = nullptr;
+    QObject* m_transferContext = nullptr; // lives on m_transferThread
     bool m_settingsProblemTold = false;
     bool m_inFormCreate = false;
     UserMessage m_userMessage;
@@ -142,6 +157,7 @@ private:
     QPushButton* m_speedButton1 = nullptr;
     QPushButton* m_speedButton2 = nullptr;
     QPushButton* m_speedButton3 = nullptr;
+    QToolButton* m_speedButtonOpen = nullptr;
     std::array<CellEdit*, kGridBytes> m_cells{};
     std::array<QComboBox*, kKeyCount> m_linkLists{};
     QComboBox* m_baudList = nullptr;

@@ -60,7 +60,7 @@ void TForm1::BuildPagePanels() {
 
     // File and display-mode tools.
     QWidget* p5 = m_panel5;
-    auto* open = MakePictureButton(
+    auto* open = m_speedButtonOpen = MakePictureButton(
         p5, "SpeedButtonOpen", {208, 24, 50, 60},
         DrawToolButtonPicture(ButtonPicture::OpenFolder, QStringLiteral("開檔")),
         tr("Open an .SPD file"));
