@@ -22,4 +22,9 @@ std::string PortPath(int portNumber);
 // /dev/ttyS0..ttyS3, COM5..COM49 are /dev/ttyUSB0..ttyUSB44.
 std::string DefaultDevice(int portNumber);
 
+// What a user can do about a port that would not open, from the error's code:
+// on Linux a missing permission means joining the "dialout" group. Empty when
+// there is nothing to add to the system's own reason.
+std::string PortOpenHint(int errorCode);
+
 } // namespace keyloom

@@ -89,7 +89,11 @@ Status SerialPort::open(const std::string& device) {
 
 void SerialPort::close() {
     if (m_fd >= 0) {
-        ::close(m_fd); // releases the flock and the exclusive mode with it
+        // The exclusive mode belongs to the tty, not to our descriptor: a
+        // pseudo-terminal whose other end stays open would keep it, and lock
+        // everyone but root out after we are gone.
+        ioctl(m_fd, TIOCNXCL);
+        ::close(m_fd); // releases the flock
         m_fd = -1;
     }
     m_device.clear();

@@ -41,9 +41,15 @@ void TForm1::OpenPort() {
     const Status opened = m_port.open(m_portDevice.toStdString());
     m_portOpened = opened.ok();
     m_label18->setText(m_portOpened ? kPortOpen : kPortFailed);
-    m_label18->setToolTip(m_portOpened
-                              ? m_portDevice
-                              : QString::fromStdString(opened.error().message));
+    if (m_portOpened) {
+        m_label18->setToolTip(m_portDevice);
+        return;
+    }
+    // The status text stays as designed; the tooltip says why and what to do.
+    QString why = QString::fromStdString(opened.error().message);
+    if (const std::string hint = PortOpenHint(opened.error().code); !hint.empty())
+        why += QStringLiteral("\n") + QString::fromStdString(hint);
+    m_label18->setToolTip(why);
 }
 
 void TForm1::LoadPara() {

@@ -1,4 +1,6 @@
 // Start-up, the main window's frame, the serial port choice and where it is kept.
+#include <unistd.h>
+
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -178,23 +180,40 @@ void StartupTest::mappedPortOpensAndShowsItsDevice() {
 }
 
 void StartupTest::portThatCannotBeOpened_data() {
-    QTest::addColumn<bool>("heldByAnother");
-    QTest::newRow("missing device") << false;
-    QTest::newRow("held by another open") << true;
+    QTest::addColumn<QString>("why");
+    QTest::addColumn<QString>("hint"); // a part of what the status tooltip says
+    QTest::newRow("missing device") << QStringLiteral("missing") << QStringLiteral("plugged in");
+    QTest::newRow("held by another open") << QStringLiteral("held") << QStringLiteral("Another program");
+    QTest::newRow("no permission") << QStringLiteral("denied") << QStringLiteral("dialout");
 }
 
 void StartupTest::portThatCannotBeOpened() {
-    QFETCH(bool, heldByAnother);
+    QFETCH(QString, why);
+    QFETCH(QString, hint);
     Pty pty;
-    m_config->mapPort(3, heldByAnother ? pty.path() : kMissing);
     SerialPort other;
-    if (heldByAnother)
+    if (why == QStringLiteral("missing")) {
+        m_config->mapPort(3, kMissing);
+    } else if (why == QStringLiteral("held")) {
+        m_config->mapPort(3, pty.path());
         QVERIFY(other.open(pty.path().toStdString()).ok());
+    } else {
+        if (geteuid() == 0)
+            QSKIP("root opens any device; this case runs in the unprivileged pass");
+        // A device node we may not open, as /dev/ttyS* (root:dialout) is to most users.
+        const QString locked = m_config->dir() + QStringLiteral("/ttyLocked");
+        QFile node(locked);
+        QVERIFY(node.open(QIODevice::WriteOnly));
+        node.close();
+        QVERIFY(QFile::setPermissions(locked, {}));
+        m_config->mapPort(3, locked);
+    }
     Window w;
     w.pickPort(2);
     QCOMPARE(w.child<QLabel>(QStringLiteral("Label18"))->text(), kFailed);
     QVERIFY(!w->portOpened());
-    QVERIFY(!w.child<QLabel>(QStringLiteral("Label18"))->toolTip().isEmpty());
+    const QString tip = w.child<QLabel>(QStringLiteral("Label18"))->toolTip();
+    QVERIFY2(tip.contains(hint), qPrintable(tip));
 }
 
 void StartupTest::changingTheChoiceFreesTheOldPort() {
