@@ -24,6 +24,7 @@ namespace keyloom {
 class CellEdit;
 class TabControl;
 class TForm2;
+class TransferObserver;
 
 // The main window: the port, the three pages, the byte grid, the key settings,
 // the transfers and the files. Its methods carry the designer's handler names.
@@ -104,9 +105,8 @@ private:
 
     void FormClose();
     // Transfers run on m_transferThread; these run on the GUI thread.
-    void StartTransfer(std::function<void()> work);
+    void StartTransfer(std::function<void(TransferObserver&)> work);
     void TransferEnded();
-    void ShowProgress(int position);
     void OverwriteStep();
     QString AskOpenPath();
     QString AskSavePath();

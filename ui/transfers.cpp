@@ -4,7 +4,6 @@
 
 #include <QComboBox>
 #include <QLabel>
-#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QThread>
@@ -16,13 +15,13 @@ namespace keyloom {
 
 namespace {
 
-// Hands what the engine reports on the worker thread to the window's thread.
+// Hands what the engine reports on the worker thread to the window's thread. The
+// window is the context of every call, so nothing runs once it is gone.
 class WindowObserver final : public TransferObserver {
 public:
     WindowObserver(QObject* window, QLabel* label6, QLabel* label3, QLabel* label86,
-                   std::function<void(int)> progress)
-        : m_window(window), m_label6(label6), m_label3(label3), m_label86(label86),
-          m_progress(std::move(progress)) {}
+                   QProgressBar* bar)
+        : m_window(window), m_label6(label6), m_label3(label3), m_label86(label86), m_bar(bar) {}
 
     void status(const std::string& utf8Text) override {
         Post([label = m_label6, text = QString::fromStdString(utf8Text)] { label->setText(text); });
@@ -34,7 +33,10 @@ public:
         Post([label = m_label86, count] { label->setText(QString::number(count)); });
     }
     void progress(int position) override {
-        Post([show = m_progress, position] { show(position); });
+        // The bar runs 0..128; a complete read reports 130, which shows as full.
+        Post([bar = m_bar, position] {
+            bar->setValue(std::clamp(position, bar->minimum(), bar->maximum()));
+        });
     }
 
 private:
@@ -46,18 +48,12 @@ private:
     QLabel* m_label6;
     QLabel* m_label3;
     QLabel* m_label86;
-    std::function<void(int)> m_progress;
+    QProgressBar* m_bar;
 };
 
 } // namespace
 
-void TForm1::ShowProgress(int position) {
-    // The bar runs 0..128; a complete read reports 130, which shows as full.
-    m_progressBar1->setValue(std::clamp(position, m_progressBar1->minimum(),
-                                        m_progressBar1->maximum()));
-}
-
-void TForm1::StartTransfer(std::function<void()> work) {
+void TForm1::StartTransfer(std::function<void(TransferObserver&)> work) {
     if (m_transferRunning)
         return;
     if (!m_transferThread) {
@@ -74,7 +70,11 @@ void TForm1::StartTransfer(std::function<void()> work) {
     for (QWidget* w : std::initializer_list<QWidget*>{m_speedButton1, m_speedButton2, m_comboBox1,
                                                       m_speedButtonOpen})
         w->setEnabled(false);
-    QMetaObject::invokeMethod(m_transferContext, std::move(work), Qt::QueuedConnection);
+    auto observer = std::make_shared<WindowObserver>(this, m_label6, m_label3, m_label86,
+                                                     m_progressBar1);
+    QMetaObject::invokeMethod(
+        m_transferContext, [observer, work = std::move(work)] { work(*observer); },
+        Qt::QueuedConnection);
 }
 
 void TForm1::TransferEnded() {
@@ -88,31 +88,17 @@ void TForm1::TransferEnded() {
 
 void TForm1::SpeedButton1Click() {
     const SpdImage copy = m_image; // what was committed at the click, and nothing later
-    SerialPort* port = &m_port;
-    QPointer<TForm1> self(this);
-    auto observer = std::make_shared<WindowObserver>(
-        this, m_label6, m_label3, m_label86, [self](int p) {
-            if (self)
-                self->ShowProgress(p);
-        });
-    StartTransfer([this, copy, port, observer] {
+    StartTransfer([this, copy](TransferObserver& observer) {
         SteadyClock clock;
-        RunWrite(*port, clock, copy, *observer);
+        RunWrite(m_port, clock, copy, observer);
         QMetaObject::invokeMethod(this, [this] { TransferEnded(); }, Qt::QueuedConnection);
     });
 }
 
 void TForm1::SpeedButton2Click() {
-    SerialPort* port = &m_port;
-    QPointer<TForm1> self(this);
-    auto observer = std::make_shared<WindowObserver>(
-        this, m_label6, m_label3, m_label86, [self](int p) {
-            if (self)
-                self->ShowProgress(p);
-        });
-    StartTransfer([this, port, observer] {
+    StartTransfer([this](TransferObserver& observer) {
         SteadyClock clock;
-        ReadOutcome outcome = RunRead(*port, clock, *observer);
+        ReadOutcome outcome = RunRead(m_port, clock, observer);
         QMetaObject::invokeMethod(
             this,
             [this, outcome] {
