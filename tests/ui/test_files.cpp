@@ -67,6 +67,7 @@ private slots:
     void saveFailureKeepsTheOldFile_data();
     void saveFailureKeepsTheOldFile();
     void fullDiskKeepsTheOldFile();
+    void overwriteDialogAsDesigned();
 
 private:
     TForm1& form() { return *m_window->form; }
@@ -313,6 +314,35 @@ void FilesTest::fullDiskKeepsTheOldFile() {
     QCOMPARE(form().windowTitle(), QStringLiteral("Keyloom"));
     QCOMPARE(m_window->messages.size(), 1);
     QCOMPARE(QDir(m_files->path()).entryList(QDir::Files), QStringList{QStringLiteral("full.SPD")});
+}
+
+void FilesTest::overwriteDialogAsDesigned() {
+    TForm2* dialog = form().form2();
+    QVERIFY(!dialog->isVisible()); // created hidden with the main window
+    QVERIFY(!dialog->windowTitle().isEmpty());
+    const struct {
+        const char* name;
+        QRect geometry;
+        const char* text;
+    } controls[] = {{"Label1", {16, 16, 209, 25}, nullptr},
+                    {"Label2", {8, 48, 217, 25}, nullptr},
+                    {"Button1", {40, 88, 65, 33}, "確認"},
+                    {"Button2", {136, 88, 65, 33}, "放棄"}};
+    for (const auto& c : controls) {
+        QWidget* w = Child(*dialog, QLatin1String(c.name));
+        QCOMPARE(w->geometry(), c.geometry);
+        if (auto* button = qobject_cast<QPushButton*>(w)) {
+            QCOMPARE(button->text(), QString::fromUtf8(c.text));
+            QVERIFY(!button->isDefault() && !button->autoDefault());
+        }
+    }
+    QCOMPARE(Child(*dialog, QStringLiteral("Button1"))->nextInFocusChain()->objectName(),
+             QStringLiteral("Button2"));
+    // A long name is cut at the label's width, never widens the dialog.
+    Write(path(QString(80, u'n') + QStringLiteral(".SPD")), "x");
+    answerForm2(Answer::Abandon);
+    save(path(QString(80, u'n') + QStringLiteral(".SPD")));
+    QCOMPARE(Child(*dialog, QStringLiteral("Label1"))->width(), 209);
 }
 
 QTEST_MAIN(FilesTest)
