@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Runs a Windows program under Wine in the given prefix, making the prefix first
+# if it is not ready. The windows preset's tests run through this.
+# Usage: cmake/wine-run.sh PREFIX [program.exe [args ...]]
+#        (without a program it only makes the prefix ready)
+set -euo pipefail
+
+[ $# -ge 1 ] || { echo "usage: $0 PREFIX [program.exe [args ...]]" >&2; exit 2; }
+export WINEPREFIX=$1
+shift
+export WINEDEBUG=-all
+# Neither Mono nor Gecko: nothing here needs them, and the first start would
+# otherwise offer to download them.
+export WINEDLLOVERRIDES="mscoree=;mshtml="
+
+# Debian's wine64 package alone installs its loader and server outside PATH.
+find_tool() {
+    local name
+    for name in "$@"; do
+        if command -v "$name" >/dev/null; then
+            command -v "$name"
+            return
+        fi
+        if [ -x "/usr/lib/wine/$name" ]; then
+            echo "/usr/lib/wine/$name"
+            return
+        fi
+    done
+    echo "Wine is not installed (no ${*}); scripts/deps.sh --windows installs it" >&2
+    exit 1
+}
+wine=$(find_tool wine64 wine)
+wineserver=$(find_tool wineserver64 wineserver)
+
+ready="$WINEPREFIX/.keyloom-ready"
+if [ ! -e "$ready" ]; then
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    # Tests started side by side must not make the prefix twice at once.
+    exec 9>"$WINEPREFIX.lock"
+    flock 9
+    if [ ! -e "$ready" ]; then
+        log="$WINEPREFIX.log"
+        if ! "$wine" wineboot --init >"$log" 2>&1; then
+            cat "$log" >&2
+            echo "wineboot failed in $WINEPREFIX" >&2
+            exit 1
+        fi
+        # The registry reaches the disk when the server ends; until then the
+        # prefix is not whole.
+        "$wineserver" -w
+        touch "$ready"
+    fi
+    exec 9>&-
+fi
+
+[ $# -ge 1 ] || exit 0
+exec "$wine" "$@"
