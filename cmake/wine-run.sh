@@ -6,7 +6,9 @@
 set -euo pipefail
 
 [ $# -ge 1 ] || { echo "usage: $0 PREFIX [program.exe [args ...]]" >&2; exit 2; }
-export WINEPREFIX=$1
+# Wine takes only an absolute prefix.
+mkdir -p "$(dirname "$1")"
+export WINEPREFIX="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 shift
 export WINEDEBUG=-all
 # Neither Mono nor Gecko: nothing here needs them, and the first start would
@@ -34,7 +36,6 @@ wineserver=$(find_tool wineserver64 wineserver)
 
 ready="$WINEPREFIX/.keyloom-ready"
 if [ ! -e "$ready" ]; then
-    mkdir -p "$(dirname "$WINEPREFIX")"
     # Tests started side by side must not make the prefix twice at once.
     exec 9>"$WINEPREFIX.lock"
     flock 9
