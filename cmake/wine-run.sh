@@ -40,16 +40,38 @@ if [ ! -e "$ready" ]; then
     exec 9>"$WINEPREFIX.lock"
     flock 9
     if [ ! -e "$ready" ]; then
+        # Seen once in many runs: the first start made a prefix without its DLLs
+        # and every later start failed on it. So a prefix this script made (it
+        # carries a mark) is thrown away and made again; any other is only
+        # updated.
+        owned="$WINEPREFIX/.keyloom-prefix"
+        fresh_prefix() {
+            mkdir -p "$WINEPREFIX"
+            touch "$owned"
+        }
+        [ -e "$WINEPREFIX" ] || fresh_prefix
         log="$WINEPREFIX.log"
-        if ! "$wine" wineboot --init >"$log" 2>&1; then
+        : >"$log"
+        for attempt in 1 2 3; do
+            if "$wine" wineboot --init >>"$log" 2>&1; then
+                # The registry reaches the disk when the server ends; until
+                # then the prefix is not whole.
+                "$wineserver" -w
+                touch "$ready"
+                break
+            fi
+            echo "wineboot failed (attempt $attempt) in $WINEPREFIX" >>"$log"
+            "$wineserver" -k >/dev/null 2>&1 || true
+            "$wineserver" -w >/dev/null 2>&1 || true
+            if [ -e "$owned" ]; then
+                rm -rf "$WINEPREFIX"
+                fresh_prefix
+            fi
+        done
+        if [ ! -e "$ready" ]; then
             cat "$log" >&2
-            echo "wineboot failed in $WINEPREFIX" >&2
             exit 1
         fi
-        # The registry reaches the disk when the server ends; until then the
-        # prefix is not whole.
-        "$wineserver" -w
-        touch "$ready"
     fi
     exec 9>&-
 fi
