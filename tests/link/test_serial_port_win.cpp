@@ -24,6 +24,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// A path as the port list and the settings file hand a device name over.
+std::string Utf8(const fs::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+
 // A file of its own in the temp folder, removed at the end.
 class TempFile {
 public:
@@ -44,11 +50,7 @@ public:
     TempFile& operator=(const TempFile&) = delete;
 
     const fs::path& path() const { return m_path; }
-    // The name as the port list and the settings file hand it over.
-    std::string utf8() const {
-        const std::u8string text = m_path.u8string();
-        return std::string(text.begin(), text.end());
-    }
+    std::string utf8() const { return Utf8(m_path); }
 
     // Whether anyone still holds the file: an exclusive open succeeds only if not.
     bool isFree() const {
@@ -84,7 +86,7 @@ TEST_CASE(com_numbers_map_to_their_device_names) {
 
 TEST_CASE(a_missing_device_is_an_error_and_nothing_is_open) {
     const std::string inMissingFolder =
-        (fs::temp_directory_path() / "keyloom-no-such-folder" / "port").string();
+        Utf8(fs::temp_directory_path() / "keyloom-no-such-folder" / "port");
     for (const std::string& device : {std::string(), PortPath(0), inMissingFolder}) {
         SerialPort port;
         const auto opened = port.open(device);
