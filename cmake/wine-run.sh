@@ -8,7 +8,8 @@ set -euo pipefail
 [ $# -ge 1 ] || { echo "usage: $0 PREFIX [program.exe [args ...]]" >&2; exit 2; }
 # Wine takes only an absolute prefix.
 mkdir -p "$(dirname "$1")"
-export WINEPREFIX="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+WINEPREFIX="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
+export WINEPREFIX
 shift
 export WINEDEBUG=-all
 # Neither Mono nor Gecko: nothing here needs them, and the first start would
