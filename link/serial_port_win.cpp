@@ -19,12 +19,35 @@ HANDLE AsHandle(void* handle) {
     return static_cast<HANDLE>(handle);
 }
 
+// Texts in a Result are UTF-8 on every platform, and device names arrive as
+// UTF-8; the ANSI calls would read and write the local code page instead (Big5
+// on a Chinese Windows), so the wide calls are used with a conversion.
+std::wstring Widen(const std::string& utf8) {
+    if (utf8.empty())
+        return {};
+    const int size = static_cast<int>(utf8.size());
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
+    return wide;
+}
+
+std::string Narrow(const wchar_t* wide, int size) {
+    if (size <= 0)
+        return {};
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide, size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, size, utf8.data(), length, nullptr, nullptr);
+    return utf8;
+}
+
 std::string SystemText(DWORD code) {
-    char* text = nullptr;
-    const DWORD length = FormatMessageA(
+    wchar_t* text = nullptr;
+    const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = length > 0 && text ? std::string(text, length) : std::string();
+        nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message =
+        length > 0 && text ? Narrow(text, static_cast<int>(length)) : std::string();
     if (text)
         LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
@@ -66,8 +89,8 @@ Status SerialPort::open(const std::string& device) {
     if (device.empty())
         return Error{ENOENT, "no device stands behind this port"};
     // Share mode 0: nobody else gets the port while we hold it.
-    const HANDLE handle = CreateFileA(device.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      OPEN_EXISTING, 0, nullptr);
+    const HANDLE handle = CreateFileW(Widen(device).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         return SystemError(code == ERROR_ACCESS_DENIED ? device + " is in use" : device, code);

@@ -1,10 +1,19 @@
 #!/usr/bin/env bash
 # Installs the Debian packages Keyloom needs to build, run and test, and only
 # those that are missing, so a machine that has them starts at once.
-# Usage: scripts/deps.sh [extra-package ...]
+# Usage: scripts/deps.sh [--windows] [extra-package ...]
+#   --windows  also the MinGW-w64 cross compiler and 64-bit Wine for the
+#              windows preset (no i386 architecture needed)
 set -euo pipefail
 
-packages=(cmake ninja-build g++ qt6-base-dev fonts-noto-cjk "$@")
+packages=(cmake ninja-build g++ qt6-base-dev fonts-noto-cjk)
+if [ "${1:-}" = "--windows" ]; then
+    shift
+    # wine64 alone: its loader runs 64-bit programs; the `wine` package would only
+    # add launcher scripts that ask for the 32-bit half.
+    packages+=(g++-mingw-w64-x86-64-posix wine64)
+fi
+packages+=("$@")
 
 missing=()
 for p in "${packages[@]}"; do
