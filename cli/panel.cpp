@@ -135,8 +135,9 @@ bool Panel::write(const SpdImage& image) {
                         .arg(QString::fromUtf8(kTextWriteFailed), FromUtf8(outcome.error.message),
                              m_port.label()));
     if (outcome.handshakeCount > 0) {
-        m_console.error(QStringLiteral("The panel had accepted the write and took %1 of %2 data "
-                                       "frames, so its memory may be partly new: write again.")
+        m_console.error(QStringLiteral("The panel had accepted the write and %1 of %2 data "
+                                       "frames had gone out, so its memory may be partly new: "
+                                       "write again.")
                             .arg(outcome.framesSent)
                             .arg(kDataFrames));
     }
