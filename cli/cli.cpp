@@ -1,6 +1,5 @@
 #include "cli.h"
 
-#include <array>
 #include <vector>
 
 #include "cli/commands.h"

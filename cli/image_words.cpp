@@ -1,5 +1,7 @@
 #include "image_words.h"
 
+#include <algorithm>
+
 #include <QJsonArray>
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include <QFileInfo>
+#include <QFile>
 #include <QRegularExpression>
 
 #include "link/port_names.h"
