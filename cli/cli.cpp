@@ -29,6 +29,7 @@ Options of every command:
   -q, --quiet     no progress and no success messages; errors are still told
   -v, --verbose   log every byte sent to and received from the panel, with its time
   -h, --help      this text; 'keyloom-cli COMMAND --help' for a command's own
+  --version       the release of keyloom-cli (see CHANGELOG.md)
 
 Exit status:
   0  success
@@ -171,6 +172,11 @@ int Run(const QStringList& args, QTextStream& out, QTextStream& err, const RunOp
         return kExitUsage;
     }
     const QString& first = args.front();
+    if (first == QLatin1String("--version")) {
+        out << "keyloom-cli " << QLatin1String(KEYLOOM_VERSION) << '\n';
+        out.flush();
+        return kExitOk;
+    }
     if (first == QLatin1String("-h") || first == QLatin1String("--help") ||
         first == QLatin1String("help")) {
         const Command* about = args.size() > 1 ? FindCommand(args[1]) : nullptr;

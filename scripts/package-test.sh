@@ -3,7 +3,7 @@
 # and what it depends on, and starts the packaged keyloom under Xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh dpkg-dev xvfb xauth xdotool
+bash scripts/deps.sh dpkg-dev file xvfb xauth xdotool
 cmake --preset default >/dev/null
 cmake --build --preset default
 (cd build/default && cpack -G DEB >/dev/null)

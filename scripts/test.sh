@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Keyloom and runs every test: the normal build,
 # the AddressSanitizer + UndefinedBehaviorSanitizer build, and the Windows cross
-# build of the std-only layers with their tests under Wine.
+# build of the std-only layers with their tests under Wine, and the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/deps.sh --windows
+bash scripts/deps.sh --windows dpkg-dev file xvfb xauth xdotool
 for preset in default asan windows; do
     echo "== $preset build"
     cmake --preset "$preset" >/dev/null
@@ -18,3 +18,5 @@ for preset in default asan windows; do
     echo "== $preset tests"
     ctest --preset "$preset" --timeout 300
 done
+echo "== package"
+bash scripts/package-test.sh

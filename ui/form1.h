@@ -110,7 +110,6 @@ private:
     void OverwriteStep();
     QString AskOpenPath();
     QString AskSavePath();
-    QString DeviceForPort(int portNumber) const;
     void TellUser(const QString& title, const QString& text);
 
     // Key settings lists: byte 288 first, then 144..152, as the commit stores them.

@@ -5,6 +5,7 @@
 #include <QLabel>
 
 #include "link/port_names.h"
+#include "storage/port_device.h"
 #include "storage/settings_store.h"
 
 namespace keyloom {
@@ -13,13 +14,6 @@ namespace {
 const QString kPortOpen = QStringLiteral("COM Port 開啟中");
 const QString kPortFailed = QStringLiteral("COM Port 無法開啟");
 } // namespace
-
-QString TForm1::DeviceForPort(int portNumber) const {
-    if (portNumber < 1 || portNumber > kPortCount)
-        return {};
-    const QString mapped = SettingsStore().portDevice(portNumber);
-    return mapped.isEmpty() ? QString::fromStdString(DefaultDevice(portNumber)) : mapped;
-}
 
 void TForm1::FillPortList() {
     for (int n = 1; n <= kPortCount; ++n) {

@@ -40,9 +40,23 @@ ProcessRun RunProcess(const QStringList& args, const QString& configDir) {
 class CliProcessTest : public QObject {
     Q_OBJECT
 private slots:
+    void versionIsTheNewestRelease();
     void helpAndShowJson();
     void readAndFailedWrite();
 };
+
+void CliProcessTest::versionIsTheNewestRelease() {
+    QFile changelog(QStringLiteral(KEYLOOM_SOURCE_DIR "/CHANGELOG.md"));
+    QVERIFY(changelog.open(QIODevice::ReadOnly));
+    const QRegularExpression heading(QStringLiteral("^## (\\d+\\.\\d+\\.\\d+)"),
+                                     QRegularExpression::MultilineOption);
+    const QString newest = heading.match(QString::fromUtf8(changelog.readAll())).captured(1);
+    QVERIFY(!newest.isEmpty());
+    TempConfig config;
+    const ProcessRun version = RunProcess({QStringLiteral("--version")}, config.dir());
+    QCOMPARE(version.code, 0);
+    QCOMPARE(QString::fromUtf8(version.out), QStringLiteral("keyloom-cli ") + newest + u'\n');
+}
 
 void CliProcessTest::helpAndShowJson() {
     TempConfig config;
