@@ -18,7 +18,7 @@ for f in usr/bin/keyloom usr/bin/keyloom-cli usr/bin/keyloom-panel \
     [ -e "$root/$f" ] || { echo "package lacks $f" >&2; exit 1; }
 done
 depends=$(dpkg-deb -f "$deb" Depends)
-for d in libqt6widgets6 qt6-qpa-plugins fonts-noto-cjk; do
+for d in libqt6widgets6 libqt6gui6 fonts-noto-cjk; do
     grep -q "$d" <<<"$depends" || { echo "package does not depend on $d: $depends" >&2; exit 1; }
 done
 "$root/usr/bin/keyloom-cli" --version
