@@ -42,7 +42,7 @@ std::optional<ParsedArgs> ParseArgs(const QStringList& args, std::span<const Opt
             operandsOnly = true;
             continue;
         }
-        const OptionSpec* spec = nullptr;
+        const OptionSpec* option = nullptr;
         QString inlineValue;
         bool hasInlineValue = false;
         if (arg.startsWith(QLatin1String("--"))) {
@@ -54,20 +54,20 @@ std::optional<ParsedArgs> ParseArgs(const QStringList& args, std::span<const Opt
             }
             for (const OptionSpec& s : specs) {
                 if (name == QLatin1String(s.longName))
-                    spec = &s;
+                    option = &s;
             }
         } else if (arg.size() == 2) {
             for (const OptionSpec& s : specs) {
                 if (s.shortName != 0 && arg[1] == QLatin1Char(s.shortName))
-                    spec = &s;
+                    option = &s;
             }
         }
-        if (!spec) {
+        if (!option) {
             *error = QStringLiteral("unknown option %1").arg(arg);
             return std::nullopt;
         }
-        const QString name = QLatin1String(spec->longName);
-        if (!spec->takesValue) {
+        const QString name = QLatin1String(option->longName);
+        if (!option->takesValue) {
             if (hasInlineValue) {
                 *error = QStringLiteral("--%1 takes no value").arg(name);
                 return std::nullopt;
