@@ -11,25 +11,9 @@
 
 #include "cli/cli.h"
 #include "core/spd_image.h"
+#include "tests/support/temp_config.h"
 
 namespace keyloom::test {
-
-// The settings file of one test, in a folder of its own.
-class TempConfig {
-public:
-    TempConfig() {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
-    }
-    QString dir() const { return m_dir.path(); }
-    // Stands `device` behind COMn.
-    void mapPort(int portNumber, const QString& device) {
-        QSettings s(m_dir.path() + QStringLiteral("/Tevrano/Keyloom.conf"), QSettings::IniFormat);
-        s.setValue(QStringLiteral("Ports/COM%1").arg(portNumber), device);
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
 
 struct CliRun {
     int code = -1;

@@ -16,36 +16,10 @@
 #include <QWidget>
 #include <QWindow>
 
+#include "tests/support/temp_config.h"
 #include "ui/form1.h"
 
 namespace keyloom::test {
-
-// The settings file of one test, in a folder of its own.
-class TempConfig {
-public:
-    TempConfig() {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
-    }
-    QString dir() const { return m_dir.path(); }
-    QString file() const { return m_dir.path() + QStringLiteral("/Tevrano/Keyloom.conf"); }
-
-    QSettings settings() const { return QSettings(file(), QSettings::IniFormat); }
-    void set(const QString& key, const QVariant& value) {
-        QSettings s(file(), QSettings::IniFormat);
-        s.setValue(key, value);
-    }
-    QVariant get(const QString& key) const {
-        QSettings s(file(), QSettings::IniFormat);
-        return s.value(key);
-    }
-    // Stands `device` behind COMn.
-    void mapPort(int portNumber, const QString& device) {
-        set(QStringLiteral("Ports/COM%1").arg(portNumber), device);
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
 
 // A pseudo-terminal whose slave side plays a serial device.
 class Pty {
