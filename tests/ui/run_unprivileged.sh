@@ -6,8 +6,12 @@ if [ "$(id -u)" -ne 0 ]; then
     exec "$@"
 fi
 home=$(mktemp -d)
-chown nobody "$home"
 trap 'rm -rf "$home"' EXIT
+# The build may sit where nobody may go (a checkout under /root): run a copy.
+program="$home/$(basename "$1")"
+cp "$1" "$program"
+shift
+chown -R nobody "$home"
 cd "$home"
 setpriv --reuid=nobody --regid=nogroup --clear-groups \
-    env HOME="$home" TMPDIR="$home" XDG_RUNTIME_DIR="$home" "$@"
+    env HOME="$home" TMPDIR="$home" XDG_RUNTIME_DIR="$home" "$program" "$@"
