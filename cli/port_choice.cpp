@@ -99,8 +99,8 @@ QString OpenFailureHint(int code) {
     case EACCES:
     case EPERM:
 #ifdef Q_OS_LINUX
-        return QStringLiteral("Permission denied: your user may not use serial devices. Join the "
-                              "dialout group (sudo adduser $USER dialout), then log in again.");
+        // The same advice as the window's port status.
+        return QStringLiteral("Permission denied: ") + QString::fromStdString(PortOpenHint(code));
 #else
         return QStringLiteral("Permission denied: ask for the rights to use this device.");
 #endif
